@@ -1,0 +1,7 @@
+#include "search/search_dispatch.h"
+
+namespace sorvane {
+
+void StartSearch() {}
+
+}  // namespace sorvane

@@ -1,0 +1,9 @@
+// The search button's handler: one worker per ticked service and listed site.
+#pragma once
+
+namespace sorvane {
+
+// Runs on the user-interface thread and returns at once.
+void StartSearch();
+
+}  // namespace sorvane
