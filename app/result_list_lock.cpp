@@ -22,9 +22,9 @@ void ResultListLock::Close() {
     ReleaseSRWLockExclusive(&guard_);
 }
 
-unsigned ResultListLock::Acquire() {
+unsigned ResultListLock::Acquire(unsigned expected) {
     AcquireSRWLockExclusive(&guard_);
-    const unsigned wanted = generation_;
+    const unsigned wanted = expected != 0 ? expected : generation_;
     ++waiting_;
     while (generation_ != 0 && generation_ == wanted && held_)
         SleepConditionVariableSRW(&changed_, &guard_, INFINITE, 0);

@@ -23,8 +23,9 @@ public:
     void Close();
 
     // Waits for the lock. Gives the generation it was granted in, or 0 when
-    // the lock is closed (or closes while waiting).
-    unsigned Acquire();
+    // the lock is closed (or closes while waiting), or when `expected` is not
+    // 0 and not the open generation.
+    unsigned Acquire(unsigned expected = 0);
     // Releases a lock granted in `generation`; a stale generation is ignored.
     void Release(unsigned generation);
     // True while `generation` is the open one.
@@ -43,7 +44,8 @@ private:
 // Holds the lock for one scope.
 class ResultListLockScope {
 public:
-    explicit ResultListLockScope(ResultListLock& lock) : lock_(lock), generation_(lock.Acquire()) {}
+    explicit ResultListLockScope(ResultListLock& lock, unsigned expected = 0)
+        : lock_(lock), generation_(lock.Acquire(expected)) {}
     ~ResultListLockScope() {
         if (generation_ != 0) lock_.Release(generation_);
     }
