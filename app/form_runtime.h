@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/gdi_handle.h"
+
 namespace sorvane {
 
 // Property numbers.
@@ -151,12 +153,14 @@ private:
     struct Menu {
         std::string caption;
         HMENU popup;
+        bool inMenuBar;  // then the window destroys it
     };
     Form() = default;
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Raise(const FormEvent& event);
     const Entry* EntryById(int id) const;
+    void ReleaseMenus();
 
     HWND window_ = nullptr;
     HWND owner_ = nullptr;
@@ -164,7 +168,7 @@ private:
     FormEventHandler handler_;
     std::vector<Entry> entries_;
     std::vector<Menu> menus_;
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;
     friend void RunModalForm(const FormDef&, HWND, FormEventHandler);
 };
 
