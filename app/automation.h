@@ -10,6 +10,7 @@
 #include <string_view>
 
 struct IDispatch;
+struct tagVARIANT;
 
 namespace sorvane {
 
@@ -38,14 +39,14 @@ public:
     AutomationArg(bool value) : kind_(Kind::Boolean), number_(value ? 1 : 0) {}
     AutomationArg(int value) : kind_(Kind::Integer), number_(value) {}
     AutomationArg(double value) : kind_(Kind::Real), real_(value) {}
-    AutomationArg(const char* gbk) : kind_(Kind::Text), text_(gbk) {}
-    AutomationArg(std::string_view gbk) : kind_(Kind::Text), text_(gbk) {}
-    AutomationArg(const std::string& gbk) : kind_(Kind::Text), text_(gbk) {}
+    AutomationArg(const char* gbk) : kind_(Kind::String), text_(gbk) {}
+    AutomationArg(std::string_view gbk) : kind_(Kind::String), text_(gbk) {}
+    AutomationArg(const std::string& gbk) : kind_(Kind::String), text_(gbk) {}
     AutomationArg(const AutomationObject& object);
 
 private:
     friend class AutomationObject;
-    enum class Kind { Boolean, Integer, Real, Text, Object };
+    enum class Kind { Boolean, Integer, Real, String, Object };
     Kind kind_;
     int number_ = 0;
     double real_ = 0;
@@ -94,6 +95,11 @@ public:
     IDispatch* Get() const { return dispatch_; }
 
 private:
+    // Invokes member `name` with `flags`; the result goes to `result` when
+    // given. False when the object is empty or the call fails.
+    bool Invoke(std::string_view name, unsigned short flags,
+                std::initializer_list<AutomationArg> args, tagVARIANT* result) const;
+
     IDispatch* dispatch_ = nullptr;
 };
 
