@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -41,14 +42,14 @@ struct SeenBox {
 };
 
 // Watches, on a background thread, for message boxes ("#32770") of this
-// process. For each new box it records owner, caption and text, calls
-// `respond` (on the watcher thread; it gives the button to press, e.g. IDOK)
-// and presses that button. Without a response it presses OK. A box still
-// unanswered after `timeoutMs` is pressed anyway, so a test never hangs.
+// process while it lives. For each new box it records owner, caption and
+// text, calls `respond` (on the watcher thread; it must return soon and gives
+// the button to press, e.g. IDOK) and presses that button; without a
+// response it presses OK.
 class MessageBoxWatcher {
 public:
     using Respond = std::function<int(const SeenBox& box)>;
-    explicit MessageBoxWatcher(Respond respond = {}, int timeoutMs = 10000);
+    explicit MessageBoxWatcher(Respond respond = {});
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -59,7 +60,6 @@ public:
 private:
     void Watch();
     Respond respond_;
-    int timeoutMs_;
     mutable std::mutex mutex_;
     std::vector<SeenBox> seen_;
     std::atomic<bool> stop_{false};
@@ -68,9 +68,9 @@ private:
 
 // Runs `action` on the calling (user-interface) thread from whatever message
 // loop it is in (a modal form's, a message box's) once a visible top-level
-// window of this process with that title exists. Gives up after the
-// deadline; a still-open window of that title is then closed so a modal loop
-// under test ends.
+// window of this process with that title exists. At the deadline a window of
+// that title still open is sent WM_CLOSE, so a modal loop under test ends
+// even when the action did not close it.
 class WhenWindowShown {
 public:
     WhenWindowShown(std::string_view titleGbk, std::function<void(HWND window)> action,
@@ -107,6 +107,10 @@ private:
     std::wstring previous_;
     std::string path_;
 };
+
+// The first child window with that class and (GBK) text; an empty text
+// matches any.
+HWND FindChild(HWND parent, std::wstring_view className, std::string_view textGbk = {});
 
 // The main window loaded, with fresh process-wide state, in a temporary
 // current directory (so "url.txt" is the test's own). Destroyed afterwards.
