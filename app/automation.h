@@ -32,8 +32,8 @@ private:
 
 class AutomationObject;
 
-// One argument of a property write or a method call. An object argument only
-// borrows the reference: the caller keeps the object alive during the call.
+// One argument of a property write or a method call, made where the call is
+// written: it only borrows its text or object for the duration of the call.
 class AutomationArg {
 public:
     AutomationArg(bool value) : kind_(Kind::Boolean), number_(value ? 1 : 0) {}
@@ -43,6 +43,8 @@ public:
     AutomationArg(std::string_view gbk) : kind_(Kind::String), text_(gbk) {}
     AutomationArg(const std::string& gbk) : kind_(Kind::String), text_(gbk) {}
     AutomationArg(const AutomationObject& object);
+    // A stray pointer would otherwise pass as a boolean.
+    AutomationArg(const void*) = delete;
 
 private:
     friend class AutomationObject;
