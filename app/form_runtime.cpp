@@ -216,8 +216,11 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (entry == nullptr || entry->control.Kind() != ControlKind::ReportList ||
             PropertyWriteScope::Active())
             break;
-        const DWORD at = GetMessagePos();
-        const POINT point = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+        if (header->code != NM_DBLCLK && header->code != NM_RCLICK) break;
+        // Where the click was, from the list itself rather than from the
+        // last message retrieved.
+        POINT point = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->ptAction;
+        ClientToScreen(header->hwndFrom, &point);
         if (header->code == NM_DBLCLK)
             Raise({FormEventKind::DoubleClicked, entry->name, entry->control, 0, point});
         else if (header->code == NM_RCLICK)

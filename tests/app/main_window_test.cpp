@@ -13,6 +13,8 @@
 #include "app/codepage.h"
 #include "app/files.h"
 #include "app/shared_state.h"
+#include "app/shell.h"
+#include "results/list_actions.h"
 #include "search/sites.h"
 #include "support/gui.h"
 
@@ -255,6 +257,106 @@ TEST_F(MainWindowTest, ClosingTheWindowClosesTheResultListLockForHoldersAndWaite
     holder.join();
     waiter.join();
     EXPECT_TRUE(holderSawClosed);
+}
+
+TEST_F(MainWindowTest, EnterInTheKeywordBoxDoesWhatTheSearchButtonDoes) {
+    // With an empty keyword both ask for one, through a box owned by the
+    // main window; another key does nothing.
+    const Control keyword = Find("编辑框1");
+    const std::function<void()> triggers[] = {
+        [&] { SendMessageW(keyword.Handle(), WM_KEYDOWN, VK_RETURN, 0); },
+        [&] { Click(Find("按钮1")); },
+    };
+    for (const auto& trigger : triggers) {
+        const gui_test::MessageBoxWatcher boxes;
+        trigger();
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(boxes.Seen()[0].text, "请输入关键字！");
+        EXPECT_EQ(boxes.Seen()[0].caption, "提示");
+        EXPECT_EQ(boxes.Seen()[0].owner, MainHandle());
+    }
+    const gui_test::MessageBoxWatcher boxes;
+    SendMessageW(keyword.Handle(), WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+void FillRows(const Control& list, int count) {
+    for (int i = 0; i < count; ++i) {
+        const int row = list.ListInsertRow();
+        list.ListSetCell(row, 0, std::to_string(i + 1));
+        list.ListSetCell(row, 1, "标题" + std::to_string(i + 1));
+        list.ListSetCell(row, 2, "http://x.example/" + std::to_string(i + 1));
+    }
+}
+
+// A mouse message at the middle of a row, in the list's client coordinates.
+LPARAM RowPoint(const Control& list, int row) {
+    RECT r = {};
+    r.left = LVIR_LABEL;
+    SendMessageW(list.Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+std::string ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return {};
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return GbkFromWide(text);
+}
+
+TEST_F(MainWindowTest, RightClickSelectsTheRowUnderThePointerForTheMenusCommand) {
+    for (const char* name : {"超级列表框1", "超级列表框2"}) {
+        SCOPED_TRACE(name);
+        const Control list = Find(name);
+        list.SetNumber(kPropVisible, 1);
+        FillRows(list, 4);
+        list.SetNumber(kPropSelectedRow, 0);
+        ASSERT_TRUE(SetClipboardText("before"));
+
+        // "复制标题" is the menu's third item.
+        std::atomic<bool> typed = false;
+        std::thread typist([&] {
+            for (int i = 0; i < 1000 && !typed; ++i) {
+                HWND menu = FindWindowW(L"#32768", nullptr);
+                if (menu != nullptr && IsWindowVisible(menu)) {
+                    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 0);
+                    typed = true;
+                }
+                Sleep(10);
+            }
+        });
+        const gui_test::MessageBoxWatcher boxes;
+        const LPARAM at = RowPoint(list, 2);
+        PostMessageW(list.Handle(), WM_RBUTTONUP, 0, at);
+        SendMessageW(list.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+        gui_test::PumpUntil([&] { return boxes.Count() > 0; }, 3000);
+        typed = true;
+        typist.join();
+
+        EXPECT_EQ(list.GetNumber(kPropSelectedRow), 2);
+        EXPECT_EQ(ClipboardText(), "标题3");
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(boxes.Seen()[0].text, "复制成功！");
+        list.SetNumber(kPropVisible, 0);
+    }
+}
+
+std::string g_opened;
+void RecordOpened(std::string_view address) { g_opened = address; }
+
+TEST_F(MainWindowTest, DoubleClickInTheFullListOpensTheRowsAddress) {
+    const AddressOpener previous = ReplaceAddressOpener(RecordOpened);
+    g_opened.clear();
+    const Control list = Find("超级列表框1");
+    FillRows(list, 3);
+    list.SetNumber(kPropSelectedRow, 1);
+    SendMessageW(list.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(list, 1));
+    ReplaceAddressOpener(previous);
+    EXPECT_EQ(g_opened, "http://x.example/2");
 }
 
 }  // namespace
