@@ -42,7 +42,8 @@ void SelectOnlyRow(HWND list, long long row) {
 }  // namespace
 
 long long Control::GetNumber(int property) const {
-    long long value = 0;
+    // A list that is gone has no selected row.
+    long long value = property == kPropSelectedRow ? -1 : 0;
     const HWND h = handle_;
     const ControlKind kind = kind_;
     RunOnWindowThread(h, [&] {
@@ -62,8 +63,6 @@ long long Control::GetNumber(int property) const {
         case kPropSelectedRow:
             if (kind == ControlKind::ReportList)
                 value = SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-            else
-                value = -1;
             break;
         default:
             break;

@@ -13,7 +13,7 @@ namespace {
 constexpr wchar_t kFormClass[] = L"SorvaneForm";
 constexpr wchar_t kFormProperty[] = L"SorvaneFormObject";
 constexpr int kFirstControlId = 1001;
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 HICON ProgramIcon() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -90,9 +90,12 @@ std::unique_ptr<Form> Form::Create(const FormDef& definition, HWND owner, FormEv
     }
 
     // The client area gets the form's full size while the platform draws the frame.
+    // An owned window gets no minimize box: minimized, it would leave its
+    // disabled owner with nothing to return to.
+    const DWORD style = kFormStyle | (owner == nullptr ? WS_MINIMIZEBOX : 0);
     RECT outer = {0, 0, definition.width, definition.height};
-    AdjustWindowRectEx(&outer, kFormStyle, menuBar != nullptr, 0);
-    CreateWindowExW(0, kFormClass, WideFromGbk(definition.title).c_str(), kFormStyle,
+    AdjustWindowRectEx(&outer, style, menuBar != nullptr, 0);
+    CreateWindowExW(0, kFormClass, WideFromGbk(definition.title).c_str(), style,
                     definition.left, definition.top, outer.right - outer.left,
                     outer.bottom - outer.top, owner, menuBar, GetModuleHandleW(nullptr),
                     form.get());

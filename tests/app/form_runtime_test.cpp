@@ -229,6 +229,7 @@ TEST_F(FormRuntimeTest, AClosedFormReadsAsEmptyFromEveryThread) {
     EXPECT_EQ(text, "");
     EXPECT_EQ(rows, 0);
     EXPECT_EQ(list.ListInsertRow(), -1);
+    EXPECT_EQ(list.GetNumber(kPropSelectedRow), -1);
     EXPECT_EQ(Control().GetNumber(kPropTicked), 0);
     EXPECT_EQ(Control().GetText(), "");
 }
