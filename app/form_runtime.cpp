@@ -296,15 +296,19 @@ void ProcessPendingEvents() {
 void RunMessageLoop(const std::function<bool()>& keepRunning) {
     MSG message;
     while (keepRunning()) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) {
-            // Leave the quit for the loop that owns it.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+        // Messages sent from other threads are handled inside the wait and
+        // PeekMessage without ever returning a message, yet may end the loop:
+        // wake for them too and look at `keepRunning` again.
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        while (keepRunning() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // Leave the quit for the loop that owns it.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
-        if (got < 0) return;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <string>
 
 #include "app/form_runtime.h"
@@ -46,7 +47,9 @@ private:
 struct SharedState {
     std::string otherSitesText;                  // the extra sites, ";"-separated
     std::array<Control, kServiceCount> siteBoxes;  // index 0 is site 1
-    int resultCounter = 0;
+    // Reset by the dispatch without the lock while an earlier worker may still
+    // count under it, so it is atomic.
+    std::atomic<int> resultCounter{0};
     ResultListLock resultListLock;  // open from main-window creation to destruction
     std::array<ThreadHandle, kServiceCount> workerHandles;  // slot i-1 for service i
 };

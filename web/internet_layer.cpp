@@ -5,8 +5,12 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
+
 namespace sorvane {
 namespace {
+
+std::atomic<unsigned long> networkTimeoutMs{kDefaultNetworkTimeoutMs};
 
 static_assert(kOpenTypeDirect == INTERNET_OPEN_TYPE_DIRECT);
 static_assert(kOpenTypeProxy == INTERNET_OPEN_TYPE_PROXY);
@@ -40,8 +44,18 @@ public:
     InternetHandle OpenRequest(InternetHandle connection, const std::string& verb,
                                const std::string& objectName, const std::string& version,
                                std::uint32_t flags, std::uintptr_t context) override {
-        return HttpOpenRequestA(connection, verb.c_str(), objectName.c_str(), version.c_str(),
-                                nullptr, nullptr, flags, context);
+        HINTERNET request = HttpOpenRequestA(connection, verb.c_str(), objectName.c_str(),
+                                             version.c_str(), nullptr, nullptr, flags, context);
+        if (request != nullptr) {
+            // Windows gives a request 30 s to send and to receive; Wine has no
+            // such limit, and a silent server would then hold the fetch (and
+            // the result-list lock of the worker making it) for ever. Setting
+            // Windows' default explicitly makes both platforms behave alike.
+            DWORD timeout = networkTimeoutMs.load();
+            InternetSetOptionA(request, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+            InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+        }
+        return request;
     }
 
     bool SendRequest(InternetHandle request, std::string_view headers,
@@ -74,6 +88,10 @@ public:
 };
 
 }  // namespace
+
+unsigned long SetNetworkTimeoutMs(unsigned long timeoutMs) {
+    return networkTimeoutMs.exchange(timeoutMs);
+}
 
 InternetLayer& SystemInternetLayer() {
     static WinInetLayer layer;

@@ -58,6 +58,12 @@ public:
     virtual bool CloseHandle(InternetHandle handle) = 0;
 };
 
+// How long a request of the system layer may wait to send or to receive:
+// Windows' own default, set explicitly since Wine has none.
+inline constexpr unsigned long kDefaultNetworkTimeoutMs = 30000;
+// Changes that limit for later requests (tests); gives the previous one.
+unsigned long SetNetworkTimeoutMs(unsigned long timeoutMs);
+
 // The layer over the system's WinInet. It holds no state, so every thread may
 // use it at once.
 InternetLayer& SystemInternetLayer();

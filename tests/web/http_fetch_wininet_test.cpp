@@ -11,6 +11,7 @@
 
 #include "tests/support/loopback_server.h"
 #include "web/http_fetch.h"
+#include "web/internet_layer.h"
 
 namespace sorvane {
 namespace {
@@ -267,6 +268,26 @@ TEST(HttpFetchHostile, SilentServerIsWaitedFor) {
     ASSERT_TRUE(fetched.has_value());
     EXPECT_EQ(fetched->body, "late");
     EXPECT_GE(fetched->took, 2900ms);
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A server that never answers must not hold a fetch (and with it the worker's
+// lock on the result list) for ever.
+TEST(HttpFetchHostile, SilentServerEndsTheFetchAfterTheTimeout) {
+    const unsigned long previous = SetNetworkTimeoutMs(1500);
+    LoopbackOptions options;
+    options.replyDelay = 60s;
+    LoopbackServer server([](const LoopbackRequest&) { return HttpResponse("never"); }, options);
+    const auto fetched = FetchWithin({server.Address("/")}, 20s);
+    SetNetworkTimeoutMs(previous);
+    ASSERT_TRUE(fetched.has_value()) << "the fetch did not end";
+    EXPECT_EQ(fetched->body, "");
+    EXPECT_GE(fetched->took, 1400ms);
 }
 
 }  // namespace

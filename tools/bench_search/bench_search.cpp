@@ -60,10 +60,7 @@ int main(int argc, char** argv) {
     const double start = Now();
     SendMessageW(window.Find("按钮1").Handle(), BM_CLICK, 0, 0);
     const double deadline = start + 600;
-    while (!AllWorkersEnded() && Now() < deadline) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        ProcessPendingEvents();
-    }
+    RunMessageLoop([&] { return !AllWorkersEnded() && Now() < deadline; });
     const double elapsed = Now() - start;
     ProcessPendingEvents();
 
