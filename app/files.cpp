@@ -3,29 +3,10 @@
 #include <windows.h>
 
 #include "app/codepage.h"
+#include "app/kernel_handle.h"
 
 namespace sorvane {
 namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : handle_(h) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        const bool ok = CloseHandle(handle_) != 0;
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -38,26 +19,26 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 bool WriteWide(const std::wstring& path, std::string_view bytes, DWORD flags) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | flags, nullptr));
-    if (!file.valid()) return false;
-    const bool written = WriteAll(file.get(), bytes);
-    if (written && (flags & FILE_FLAG_WRITE_THROUGH)) FlushFileBuffers(file.get());
+    if (!!file.IsEmpty()) return false;
+    const bool written = WriteAll(file.Get(), bytes);
+    if (written && (flags & FILE_FLAG_WRITE_THROUGH)) FlushFileBuffers(file.Get());
     return file.Close() && written;
 }
 
 }  // namespace
 
 std::string ReadWholeFile(std::string_view path) {
-    FileHandle file(CreateFileW(WideFromGbk(path).c_str(), GENERIC_READ,
+    KernelHandle file(CreateFileW(WideFromGbk(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return {};
+    if (!!file.IsEmpty()) return {};
     std::string bytes;
     char buffer[65536];
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) || read == 0) break;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) || read == 0) break;
         bytes.append(buffer, read);
     }
     return bytes;

@@ -11,38 +11,15 @@
 #include <string>
 
 #include "app/form_runtime.h"
+#include "app/kernel_handle.h"
 #include "app/result_list_lock.h"
 
 namespace sorvane {
 
 inline constexpr int kServiceCount = 22;
 
-// Owns one thread handle; assigning a new one closes the old.
-class ThreadHandle {
-public:
-    ThreadHandle() = default;
-    explicit ThreadHandle(HANDLE handle) : handle_(handle) {}
-    ~ThreadHandle() { Reset(); }
-    ThreadHandle(const ThreadHandle&) = delete;
-    ThreadHandle& operator=(const ThreadHandle&) = delete;
-    ThreadHandle(ThreadHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    ThreadHandle& operator=(ThreadHandle&& other) noexcept {
-        if (this != &other) {
-            Reset(other.handle_);
-            other.handle_ = nullptr;
-        }
-        return *this;
-    }
-    void Reset(HANDLE handle = nullptr) {
-        if (handle_ != nullptr && handle_ != handle) CloseHandle(handle_);
-        handle_ = handle;
-    }
-    HANDLE Get() const { return handle_; }
-    bool IsEmpty() const { return handle_ == nullptr; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
+// The handle of one worker thread; assigning a new one closes the old.
+using ThreadHandle = KernelHandle;
 
 struct SharedState {
     std::string otherSitesText;                  // the extra sites, ";"-separated

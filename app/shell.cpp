@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/codepage.h"
+#include "app/kernel_handle.h"
 
 namespace sorvane {
 namespace {
@@ -47,19 +48,6 @@ private:
     bool open_ = false;
 };
 
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 
@@ -95,8 +83,8 @@ bool RunCommandLine(std::string_view commandLine, unsigned waitForInputIdleMs) {
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         return false;
-    const OwnedHandle process(started.hProcess);
-    const OwnedHandle thread(started.hThread);
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
     WaitForInputIdle(process.Get(), waitForInputIdleMs);
     return true;
 }
