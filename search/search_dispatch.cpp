@@ -12,7 +12,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::string_view kJobSeparator = ".N.*";
 constexpr int kFirstListedSiteJob = 24;
 
 SearchControls FindSearchControls(const Form& window) {

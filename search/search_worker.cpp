@@ -21,7 +21,6 @@ const std::string_view kNextPageMarker = "class=\"n\">下一页";
 
 namespace {
 
-constexpr std::string_view kJobSeparator = ".N.*";
 constexpr int kPageSize = 50;
 
 std::string FetchPage(const std::string& host, const Control& keywordBox, int offset) {

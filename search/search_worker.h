@@ -14,6 +14,8 @@ namespace sorvane {
 extern const std::string_view kResultPattern;
 // Present on every result page that has a next page.
 extern const std::string_view kNextPageMarker;
+// Between a job's index and, for a listed site, its host.
+inline constexpr std::string_view kJobSeparator = ".N.*";
 
 // The controls of the main window a worker reads and writes.
 struct SearchControls {
